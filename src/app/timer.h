@@ -1,0 +1,25 @@
+#pragma once
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+
+namespace tq::app {
+
+// The check timer: a period in milliseconds, never negative once stored, 0 meaning stopped.
+class CheckTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit CheckTimer(QObject* parent = nullptr);
+    // Negative is stored as 0; the same value changes nothing; a new value restarts the wait.
+    void setPeriod(std::int32_t milliseconds);
+    std::int32_t period() const { return period_; }
+
+signals:
+    void tick();
+
+private:
+    QTimer timer_;
+    std::int32_t period_ = 0;
+};
+
+}  // namespace tq::app

@@ -1,0 +1,53 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace tq::check {
+
+// What a check needs of the window. The window runs each call on its own thread and blocks
+// the calling worker until it is done; tests may implement it directly.
+class WindowFields {
+public:
+    virtual ~WindowFields() = default;
+    // The address list as it stands now. The same pointer comes back while the list is
+    // unchanged, so a caller may keep work derived from it keyed on the pointer.
+    virtual std::shared_ptr<const std::string> addressList() = 0;
+    virtual std::string featureString() = 0;
+    virtual bool onlyDropped() = 0;
+    virtual void setStatus(const std::string& text) = 0;
+    virtual void setProgress(const std::string& text) = 0;
+    // Appends at the end of the results box in one step.
+    virtual void appendResult(const std::string& line) = 0;
+};
+
+// Fetches one address: the page bytes, empty on failure.
+using FetchPage = std::function<std::string(const std::string& address)>;
+// Starts a routine on a new detached thread; false when no thread could be started.
+using StartWorker = std::function<bool(std::function<void()>)>;
+
+// The check pass: a chain of checks, each on its own worker, sharing one cursor.
+class CheckPass {
+public:
+    CheckPass(WindowFields& window, FetchPage fetch, StartWorker startWorker);
+    ~CheckPass();
+
+    void startPass();   // progress label, then one check
+    void startCheck();  // one check on a new worker; returns at once
+    void runOneCheck();  // the body a worker runs
+
+    std::int32_t cursor() const { return cursor_.load(); }
+
+private:
+    struct SplitCache;
+    WindowFields& window_;
+    FetchPage fetch_;
+    StartWorker startWorker_;
+    std::atomic<std::int32_t> cursor_{0};
+    std::unique_ptr<SplitCache> cache_;
+};
+
+}  // namespace tq::check

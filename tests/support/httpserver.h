@@ -1,0 +1,2 @@
+#pragma once
+// Placeholder: the local test server lands with the fetch work.
