@@ -1,0 +1,58 @@
+// The fast search agrees with the plain stepping scan: the first byte of the input says how
+// long the feature string is, the rest is split into feature and page.
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "check/find.h"
+#include "fuzz_check.h"
+
+namespace {
+
+// The scan written the slow, obvious way.
+std::int32_t referenceFind(std::string_view page, std::string_view feature) {
+    const std::size_t length = page.size();
+    const std::size_t k = feature.size();
+    if (k == 0) {
+        return length > 0 ? 1 : -1;
+    }
+    std::size_t i = 0;
+    std::size_t remaining = length;
+    while (remaining >= k) {
+        if (std::memcmp(page.data() + i, feature.data(), k) == 0) {
+            return static_cast<std::int32_t>(i + 1);
+        }
+        if (static_cast<unsigned char>(page[i]) >= 0x80) {
+            if (i + 1 == length) {
+                return -1;
+            }
+            i += 2;
+            remaining -= 2;
+        } else {
+            i += 1;
+            remaining -= 1;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t featureLength = std::min<std::size_t>(data[0] % 8, rest.size());
+    std::string_view feature = rest.substr(0, featureLength);
+    std::string_view page = rest.substr(featureLength);
+
+    const std::int32_t position = tq::check::findText(page, feature);
+    FUZZ_REQUIRE(position != 0);
+    FUZZ_REQUIRE(position == referenceFind(page, feature));
+    if (position > 0) {
+        FUZZ_REQUIRE(page.substr(static_cast<std::size_t>(position - 1), feature.size()) ==
+                     feature);
+    }
+    return 0;
+}
