@@ -22,9 +22,18 @@ public:
     virtual std::optional<std::string> chooseImportFile() = 0;
 };
 
-// `folder` is the program folder, without a trailing separator.
+// `folder` is the program folder, without a trailing separator ("" for the root folder).
+
+// Fills both boxes from their files; a file that is missing or cannot be read gives an empty
+// box. Silent.
 void load(SettingsWindow& window, const std::string& folder);
+
+// Writes both boxes to their files. A file that cannot be written keeps its old content, the
+// other is written all the same, and the notice names what was not saved.
 void save(SettingsWindow& window, const std::string& folder);
+
+// Replaces the address list with the chosen file's text; writes no settings file. A file that
+// cannot be read leaves the list as it is and says so.
 void importAddresses(SettingsWindow& window);
 
 }  // namespace tq::settings
