@@ -338,6 +338,33 @@ TEST(Skin, EditBoxFrameIsAnOliveLineWithAnInnerLine) {
     }
 }
 
+TEST(Skin, FocusRectangleOnlyWhileFocused) {
+    // The caption is blue so that the black dots of the focus rectangle stand out from it.
+    Host host;
+    QPalette p = host.window.palette();
+    p.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    p.setColor(QPalette::ButtonText, QColor(0, 0, 160));
+    auto* button = host.add<QPushButton>(QRect(10, 10, 120, 32), "OK");
+    auto* check = host.add<QCheckBox>(QRect(10, 60, 200, 24), "Only dropped");
+    check->setPalette(p);
+    host.show();
+    host.window.activateWindow();
+    QApplication::processEvents();
+    const QRgb dot = qRgb(0, 0, 0);
+    // On the button the rectangle runs along row 3, clear of the caption.
+    auto buttonDots = [&] { return pixelsOf(grabOf(*button), dot, QRect(4, 3, 112, 1)); };
+    auto checkDots = [&] { return pixelsOf(grabOf(*check), dot, QRect(16, 0, 184, 24)); };
+
+    button->setFocus();
+    ASSERT_TRUE(button->hasFocus());
+    EXPECT_FALSE(buttonDots().empty());
+    EXPECT_TRUE(checkDots().empty());
+    check->setFocus();
+    ASSERT_TRUE(check->hasFocus());
+    EXPECT_TRUE(buttonDots().empty());
+    EXPECT_FALSE(checkDots().empty());
+}
+
 // Opens a top-level window without blocking and returns its first enabled text push button.
 QPushButton* firstTextButton(QWidget& window) {
     window.show();
