@@ -91,6 +91,12 @@ constexpr char16_t lineChar(unsigned char b) {
     return (b == '\r' || b == '\n') ? escapeOf(b) : char16_t(b);
 }
 
+// True when any byte of w equals c (exact: the classic zero-byte test on w ^ c...c).
+constexpr bool hasByte(std::uint64_t w, unsigned char c) {
+    const std::uint64_t v = w ^ (0x0101010101010101ull * c);
+    return ((v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull) != 0;
+}
+
 template <bool kLines>
 QString decodeImpl(std::string_view bytes) {
     const Tables& t = tables();
@@ -99,37 +105,51 @@ QString decodeImpl(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* const end = p + bytes.size();
     while (p < end) {
-        // Runs of ASCII dominate addresses and page text: widen them without lookups.
-        while (p < end && *p < 0x80) {
-            const unsigned char b = *p;
-            if constexpr (kLines) {
-                if (b == '\r' || b == '\n') {
-                    if (b == '\r' && p + 1 < end && p[1] == '\n') {
-                        *o++ = u'\n';
-                        p += 2;
-                    } else {
-                        *o++ = lineChar(b);
-                        ++p;
-                    }
-                    continue;
-                }
-            }
-            *o++ = b;
-            ++p;
-        }
-        if (p == end)
-            break;
-        const unsigned char b = *p;
-        if (p + 1 < end) {
-            const char16_t c = t.pairs[(b - 0x80) << 8 | p[1]];
+        // A run of double-byte text: one table lookup per pair. Only the very last byte
+        // lacks a partner.
+        while (p + 1 < end && *p >= 0x80) {
+            const char16_t c = t.pairs[(unsigned(*p) << 8 | p[1]) - 0x8000];
             if (c != 0) {
                 *o++ = c;
                 p += 2;
-                continue;
+            } else {
+                *o++ = t.singles[*p - 0x80];
+                ++p;
             }
         }
-        *o++ = t.singles[b - 0x80];
-        ++p;
+        if (p + 1 == end && *p >= 0x80) {
+            *o++ = t.singles[*p - 0x80];
+            ++p;
+        }
+        // A run of ASCII (addresses, markup): widened eight bytes at a time.
+        while (p < end && *p < 0x80) {
+            if (end - p >= 8) {
+                std::uint64_t w;
+                std::memcpy(&w, p, 8);
+                bool plain = (w & 0x8080808080808080ull) == 0;
+                if constexpr (kLines)
+                    plain = plain && !hasByte(w, '\r') && !hasByte(w, '\n');
+                if (plain) {
+                    for (int k = 0; k < 8; ++k)
+                        o[k] = p[k];
+                    o += 8;
+                    p += 8;
+                    continue;
+                }
+            }
+            const unsigned char b = *p;
+            if constexpr (kLines) {
+                if (b == '\r' && p + 1 < end && p[1] == '\n') {
+                    *o++ = u'\n';
+                    p += 2;
+                    continue;
+                }
+                *o++ = lineChar(b);
+            } else {
+                *o++ = b;
+            }
+            ++p;
+        }
     }
     out.truncate(qsizetype(o - reinterpret_cast<char16_t*>(out.data())));
     return out;
@@ -143,24 +163,47 @@ std::string encodeImpl(QStringView text) {
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
     while (p < end) {
-        const char16_t c = *p++;
-        if constexpr (kLines) {
-            // Every break a widget can hold (its own block separator, a line separator typed
-            // with Shift+Enter, a CR LF or a lone CR or LF) is a CR LF in our texts.
-            if (c == u'\n' || c == u'\r' || c == 0x2028 || c == 0x2029) {
-                if (c == u'\r' && p < end && *p == u'\n')
-                    ++p;
-                *o++ = '\r';
-                *o++ = '\n';
-                continue;
+        const char16_t c = *p;
+        if (c < 0x80) {
+            // ASCII four code units at a time (a line break is ASCII but not copied as it is).
+            if (end - p >= 4) {
+                std::uint64_t w;
+                std::memcpy(&w, p, 8);
+                bool plain = (w & 0xFF80FF80FF80FF80ull) == 0;
+                if constexpr (kLines)
+                    plain = plain && !hasByte(w, '\r') && !hasByte(w, '\n');
+                if (plain) {
+                    for (int k = 0; k < 4; ++k)
+                        o[k] = char(p[k]);
+                    o += 4;
+                    p += 4;
+                    continue;
+                }
             }
+            ++p;
+            if constexpr (kLines) {
+                if (c == u'\r' || c == u'\n') {
+                    if (c == u'\r' && p < end && *p == u'\n')
+                        ++p;
+                    *o++ = '\r';
+                    *o++ = '\n';
+                    continue;
+                }
+            }
+            *o++ = char(c);
+            continue;
         }
+        ++p;
         const std::uint16_t form = t.forms[c];
-        if (form < 0x100) {
-            *o++ = char(form);
-        } else if (form != kNoForm) {
+        if (form >= 0x100 && form != kNoForm) {
             *o++ = char(form >> 8);
             *o++ = char(form & 0xFF);
+        } else if (form < 0x100) {
+            *o++ = char(form);
+        } else if (kLines && (c == 0x2028 || c == 0x2029)) {
+            // The widget's own block separator, or a line separator typed with Shift+Enter.
+            *o++ = '\r';
+            *o++ = '\n';
         } else {
             // No code page 936 form; a surrogate pair is one character and gives one '?'.
             if (QChar::isHighSurrogate(c) && p < end && QChar::isLowSurrogate(*p))
