@@ -10,6 +10,8 @@ std::string untilZero(std::string buffer);
 std::string_view untilZero(std::string_view buffer);
 
 // True when the byte opens a double-byte character: it takes the next byte with it.
-constexpr bool isLeadByte(unsigned char byte) { return byte >= 0x80; }
+constexpr bool isLeadByte(unsigned char byte) {
+    return byte >= 0x80;
+}
 
 }  // namespace tq::text
