@@ -145,14 +145,15 @@ TEST(FindText, AgreesWithPlainSteppingScan) {
     };
     for (int round = 0; round < 20000; ++round) {
         const unsigned asciiPercent = std::vector<unsigned>{100, 95, 50, 0}[round % 4];
-        const std::string page = pick(random() % 80, asciiPercent);
+        // Long enough, often, to cross several 64-byte blocks.
+        const std::string page = pick(random() % 300, asciiPercent);
         std::string feature;
         if (!page.empty() && random() % 2 == 0) {
             // Often a piece of the page itself, at any offset (aligned or not).
             const std::size_t from = random() % page.size();
-            feature = page.substr(from, 1 + random() % 5);
+            feature = page.substr(from, 1 + random() % 70);
         } else {
-            feature = pick(random() % 5, asciiPercent);
+            feature = pick(random() % 6, asciiPercent);
         }
         ASSERT_EQ(findText(page, feature), referenceFind(page, feature))
             << "page " << testing::PrintToString(page) << " feature "
