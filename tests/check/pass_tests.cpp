@@ -164,6 +164,14 @@ struct Rig : std::enable_shared_from_this<Rig> {
     static std::shared_ptr<Rig> make() { return std::make_shared<Rig>(); }
 };
 
+TEST(CheckTexts, CompletionMessageNamesThePublisher) {
+    EXPECT_EQ(
+        kCompletion,
+        "\xCB\xF9\xD3\xD0\xB1\xBB\xBC\xE0\xBF\xD8\xB5\xD8\xD6\xB7\xD2\xD1\xBE\xAD\xC8\xAB\xB2\xBF"
+        "\xBC\xEC\xB2\xE2\xCD\xEA\xB1\xCF!" +
+            std::string(kPublisherUrl) + "\xB8\xD0\xD0\xBB\xC4\xFA\xB5\xC4\xCA\xB9\xD3\xC3!");
+}
+
 TEST(CheckPass, PassWritesOneLinePerAddressInOrder) {
     auto rig = Rig::make();
     rig->window.setList(
