@@ -10,17 +10,19 @@ namespace {
 std::string findProgramFolder() {
     std::error_code error;
     const std::string path = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    if (error)
-        return ".";
-    const auto slash = path.rfind('/');
+    return error ? std::string(".") : folderOf(path);
+}
+
+}  // namespace
+
+std::string folderOf(const std::string& filePath) {
+    const auto slash = filePath.rfind('/');
     if (slash == std::string::npos)
         return ".";
     if (slash == 0)
         return "/";
-    return path.substr(0, slash);
+    return filePath.substr(0, slash);
 }
-
-}  // namespace
 
 const std::string& programFolder() {
     static const std::string folder = findProgramFolder();

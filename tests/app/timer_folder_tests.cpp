@@ -4,6 +4,8 @@
 #include <QThread>
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "app/folder.h"
 #include "app/timer.h"
@@ -67,6 +69,17 @@ TEST(ProgramFolder, IsTheExecutablesFolder) {
     EXPECT_EQ(programFile("dizhi.ini"), expected + "/dizhi.ini");
     // Fixed for the run: the same object every time.
     EXPECT_EQ(&programFolder(), &programFolder());
+}
+
+TEST(ProgramFolder, FolderOfAPath) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/opt/tq/tessmoorquarvel", "/opt/tq"},
+        {"/tessmoorquarvel", "/"},
+        {"/a b/\xC4\x2F/x", "/a b/\xC4\x2F"},  // every '/' on Linux is a separator
+        {"tessmoorquarvel", "."},
+    };
+    for (const auto& [path, folder] : cases)
+        EXPECT_EQ(folderOf(path), folder) << path;
 }
 
 }  // namespace
