@@ -29,25 +29,37 @@ using FetchPage = std::function<std::string(const std::string& address)>;
 // Starts a routine on a new detached thread; false when no thread could be started.
 using StartWorker = std::function<bool(std::function<void()>)>;
 
-// The check pass: a chain of checks, each on its own worker, sharing one cursor.
+// The check pass: a chain of checks, each on its own worker, sharing one cursor. The object
+// must outlive every worker it starts (the program keeps one for the whole run).
 class CheckPass {
 public:
     CheckPass(WindowFields& window, FetchPage fetch, StartWorker startWorker);
     ~CheckPass();
+    CheckPass(const CheckPass&) = delete;
+    CheckPass& operator=(const CheckPass&) = delete;
 
-    void startPass();   // progress label, then one check
-    void startCheck();  // one check on a new worker; returns at once
+    void startPass();    // progress label, then one check
+    void startCheck();   // one check on a new worker; returns at once
     void runOneCheck();  // the body a worker runs
 
+    // Number of checks claimed so far.
     std::int32_t cursor() const { return cursor_.load(); }
+    // Lets tests bring the cursor near the end of its range.
+    void setCursorForTest(std::int32_t value) { cursor_.store(value); }
 
 private:
-    struct SplitCache;
+    struct Members;
+    // The members of the current list, split again only when the list changes.
+    std::shared_ptr<const Members> membersOf(std::shared_ptr<const std::string> list);
+    // Raises the cursor and returns the new value, wrapping like the 32-bit integer it is.
+    std::int32_t claim();
+
     WindowFields& window_;
     FetchPage fetch_;
     StartWorker startWorker_;
     std::atomic<std::int32_t> cursor_{0};
-    std::unique_ptr<SplitCache> cache_;
+    std::mutex cacheMutex_;
+    std::shared_ptr<const Members> cache_;
 };
 
 }  // namespace tq::check

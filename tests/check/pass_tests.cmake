@@ -1,0 +1,3 @@
+tq_add_test(tq_split_find_tests SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/split_find_tests.cpp
+            LIBS tq_check)
+tq_add_test(tq_pass_tests SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/pass_tests.cpp LIBS tq_check)
