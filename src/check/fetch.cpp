@@ -55,7 +55,8 @@ public:
         std::lock_guard lock(mutex_);
         Lines lines;
         lines.reserve(cookies_.size());
-        for (const auto& [key, line] : cookies_) lines.push_back(line);
+        for (const auto& [key, line] : cookies_)
+            lines.push_back(line);
         return lines;
     }
 
@@ -63,20 +64,25 @@ public:
     // concurrent transfers do not undo each other's cookies.
     void merge(const Lines& before, const Lines& after) {
         std::map<Key, const std::string*> start, end;
-        for (const auto& l : before) start.emplace(keyOf(l), &l);
-        for (const auto& l : after) end.emplace(keyOf(l), &l);
+        for (const auto& l : before)
+            start.emplace(keyOf(l), &l);
+        for (const auto& l : after)
+            end.emplace(keyOf(l), &l);
         std::lock_guard lock(mutex_);
         for (const auto& [key, line] : start) {
             auto gone = end.find(key);
-            if (gone != end.end()) continue;
+            if (gone != end.end())
+                continue;
             // Dropped by the transfer (expired or deleted by the server), unless another
             // transfer has set it anew meanwhile.
             auto it = cookies_.find(key);
-            if (it != cookies_.end() && it->second == *line) cookies_.erase(it);
+            if (it != cookies_.end() && it->second == *line)
+                cookies_.erase(it);
         }
         for (const auto& [key, line] : end) {
             auto old = start.find(key);
-            if (old == start.end() || *old->second != *line) cookies_[key] = *line;
+            if (old == start.end() || *old->second != *line)
+                cookies_[key] = *line;
         }
     }
 
@@ -86,7 +92,8 @@ private:
 
     static Key keyOf(std::string_view line) {
         constexpr std::string_view httpOnly = "#HttpOnly_";
-        if (line.substr(0, httpOnly.size()) == httpOnly) line.remove_prefix(httpOnly.size());
+        if (line.substr(0, httpOnly.size()) == httpOnly)
+            line.remove_prefix(httpOnly.size());
         std::string_view f[7];
         for (int i = 0; i < 6; ++i) {
             std::size_t tab = line.find('\t');
@@ -105,7 +112,8 @@ CookieStore::Lines cookiesOf(CURL* h) {
     CookieStore::Lines lines;
     curl_slist* list = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_COOKIELIST, &list) == CURLE_OK) {
-        for (curl_slist* p = list; p; p = p->next) lines.emplace_back(p->data);
+        for (curl_slist* p = list; p; p = p->next)
+            lines.emplace_back(p->data);
         curl_slist_free_all(list);
     }
     return lines;
@@ -142,10 +150,13 @@ struct Fetcher::Impl {
     std::unique_ptr<SharedClient> owned;
 
     SharedClient* sharedClient() {
-        if (SharedClient* c = client.load(std::memory_order_acquire)) return c;
+        if (SharedClient* c = client.load(std::memory_order_acquire))
+            return c;
         std::lock_guard lock(createMutex);
-        if (SharedClient* c = client.load(std::memory_order_relaxed)) return c;
-        if (!initCurlOnce()) return nullptr;
+        if (SharedClient* c = client.load(std::memory_order_relaxed))
+            return c;
+        if (!initCurlOnce())
+            return nullptr;
         auto made = std::make_unique<SharedClient>();
         curl_slist* list = nullptr;
         // Replacing libcurl's own Accept keeps it to exactly one; the no-cache pair asks any
@@ -170,16 +181,20 @@ Fetcher::~Fetcher() = default;
 
 std::string Fetcher::fetch(std::string_view address) {
     std::optional<Address> a = parseAddress(address);
-    if (!a || (a->scheme != "http" && a->scheme != "https")) return {};
+    if (!a || (a->scheme != "http" && a->scheme != "https"))
+        return {};
     SharedClient* client = impl_->sharedClient();
-    if (!client) return {};
+    if (!client)
+        return {};
 
     std::string url = a->scheme + "://" + a->host;
-    if (a->port != (a->scheme == "http" ? 80 : 443)) url += ':' + std::to_string(a->port);
+    if (a->port != (a->scheme == "http" ? 80 : 443))
+        url += ':' + std::to_string(a->port);
     url += requestTarget(a->path);
 
     EasyPtr handle(curl_easy_init());
-    if (!handle) return {};
+    if (!handle)
+        return {};
     CURL* h = handle.get();
     const FetchOptions& o = impl_->options;
     std::string body;
@@ -219,12 +234,14 @@ std::string Fetcher::fetch(std::string_view address) {
     // An empty file name switches the cookie engine on without reading any file.
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
     CookieStore::Lines before = client->cookies.snapshot();
-    for (const std::string& line : before) curl_easy_setopt(h, CURLOPT_COOKIELIST, line.c_str());
+    for (const std::string& line : before)
+        curl_easy_setopt(h, CURLOPT_COOKIELIST, line.c_str());
 
     CURLcode rc = curl_easy_perform(h);
     client->cookies.merge(before, cookiesOf(h));
 
-    if (!keepsPartialBody(rc)) return {};
+    if (!keepsPartialBody(rc))
+        return {};
     return body;
 }
 
