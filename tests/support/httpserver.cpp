@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -248,6 +249,20 @@ struct Io {
     }
 };
 
+// Notes what the client offered and selects nothing, so the handshake goes on without ALPN.
+int recordAlpn(SSL* ssl, const unsigned char**, unsigned char*, const unsigned char* in,
+               unsigned int inlen, void*) {
+    auto* offered = static_cast<std::string*>(SSL_get_app_data(ssl));
+    for (unsigned int i = 0; i < inlen;) {
+        unsigned int len = in[i++];
+        if (!offered->empty())
+            *offered += ',';
+        offered->append(reinterpret_cast<const char*>(in + i), std::min(len, inlen - i));
+        i += len;
+    }
+    return SSL_TLSEXT_ERR_NOACK;
+}
+
 }  // namespace
 
 // ---- Request ----
@@ -335,6 +350,7 @@ void HttpServer::start(Handler handler, const TestPki::KeyPair* tls) {
         check(SSL_CTX_use_certificate_file(ctx, tls->certFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
                   SSL_CTX_use_PrivateKey_file(ctx, tls->keyFile.c_str(), SSL_FILETYPE_PEM) == 1,
               "server certificate");
+        SSL_CTX_set_alpn_select_cb(ctx, recordAlpn, nullptr);
     }
     listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     check(listenFd_ >= 0, "socket");
@@ -421,8 +437,10 @@ void HttpServer::reap(bool all) {
 
 void HttpServer::serve(int fd) {
     SSL* ssl = nullptr;
+    std::string alpn;
     if (sslCtx_) {
         ssl = SSL_new(static_cast<SSL_CTX*>(sslCtx_));
+        SSL_set_app_data(ssl, &alpn);
         SSL_set_fd(ssl, fd);
     }
     Io io{fd, ssl, stopping_};
@@ -441,6 +459,7 @@ void HttpServer::serve(int fd) {
         }
         if (end != std::string::npos) {
             Request request = parseRequest(raw.substr(0, end + 4));
+            request.alpn = alpn;
             {
                 std::lock_guard lock(mutex_);
                 requests_.push_back(request);

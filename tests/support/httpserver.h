@@ -39,6 +39,7 @@ struct Request {
     std::string target;  // as on the request line: origin form, or absolute form via a proxy
     std::string version;
     std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
+    std::string alpn;  // TLS only: the protocols the client offered in ALPN, comma-separated
 
     // Values of every header with this name (case-insensitive), in order.
     std::vector<std::string> all(std::string_view name) const;
