@@ -176,7 +176,11 @@ struct Fetcher::Impl {
     }
 };
 
-Fetcher::Fetcher(FetchOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+Fetcher::Fetcher(FetchOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {
+    // The program builds its fetcher on the window thread before any worker starts, which is
+    // where libcurl wants its global set-up; should it fail here, the first fetch tries again.
+    initCurlOnce();
+}
 Fetcher::~Fetcher() = default;
 
 std::string Fetcher::fetch(std::string_view address) {
