@@ -133,13 +133,13 @@ bool keepsPartialBody(CURLcode rc) {
            rc == CURLE_RECV_ERROR;
 }
 
-}  // namespace
-
 // What all fetches share. Read-only once built, apart from the cookie store.
 struct SharedClient {
     SlistPtr headers;
     CookieStore cookies;
 };
+
+}  // namespace
 
 struct Fetcher::Impl {
     explicit Impl(FetchOptions o) : options(std::move(o)) {}
