@@ -12,7 +12,7 @@ struct Address {
     std::string user;
     std::string password;
     std::string host;
-    int port = 0;  // the port the address names, or the scheme's default
+    int port = 0;      // the port the address names, or the scheme's default
     std::string path;  // path with query and fragment, as canonicalised
 };
 
