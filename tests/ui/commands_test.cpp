@@ -332,9 +332,11 @@ TEST_F(CommandsTest, SaveButtonsStoreAndTheWindowCreatedStepLoads) {
     QFile::remove(QString::fromLocal8Bit(addressFile.c_str()));
     QFile::remove(QString::fromLocal8Bit(featureFile.c_str()));
     auto* feature = control<QLineEdit>("编辑框2");
-    for (const char* button : {"按钮_保存配置", "按钮4"}) {
+    const std::pair<const char*, std::string> cases[] = {{"按钮_保存配置", "http://address-tab/"},
+                                                         {"按钮4", "http://check-tab/"}};
+    for (const auto& [button, host] : cases) {
         SCOPED_TRACE(button);
-        const std::string list = std::string("http://") + button + "/\r\n" + kChinese + "\r\n";
+        const std::string list = host + "\r\n" + kChinese + "\r\n";
         setAddresses(list);
         setBoxText(feature, kPage);
         Dialogs::setNextAnswer(true);
