@@ -1,11 +1,5 @@
-#include <QApplication>
-
-#include "app/thread.h"
-#include "ui/mainwindow.h"
+#include "ui/program.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    tq::ui::MainWindow window;
-    window.show();
-    tq::app::exitProcess(app.exec());
+    tq::ui::runProgram(argc, argv);
 }
