@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QWindow>
 #include <memory>
 #include <optional>
@@ -396,6 +398,19 @@ TEST(MainWindowKeys, EnterBreaksTheLineInMultiLineBoxesAndDoesNothingElsewhere) 
         EXPECT_EQ(spy->count(), 0) << "no button is pressed by Enter";
     }
     EXPECT_TRUE(w.window->isVisible());
+}
+
+TEST(MainWindowBoxes, ALongLineWrapsOnScreenButStaysOneLineOfTheText) {
+    ShownWindow w;
+    w.switchByClick(MainWindow::AddressTab);
+    auto* addresses = w.get<QPlainTextEdit>(u"编辑框1");
+    std::string longLine = "http://www.example.com/";
+    longLine.append(400, 'a');
+    tq::ui::setBoxText(addresses, longLine + "\r\nhttp://www.example.org/");
+    QApplication::processEvents();
+    EXPECT_GT(addresses->document()->firstBlock().layout()->lineCount(), 1) << "wrapped";
+    EXPECT_FALSE(addresses->horizontalScrollBar()->isVisible());
+    EXPECT_EQ(tq::ui::boxText(addresses), longLine + "\r\nhttp://www.example.org/");
 }
 
 TEST(MainWindowKeys, TabAndShiftTabWalkTheCurrentTabInOrderAndWrap) {
