@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTextOption>
-#include <QTimer>
 #include <QWindow>
 #include <limits>
 
@@ -288,9 +287,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (isEnter(key) && !(chord & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         if (auto* box = qobject_cast<QPlainTextEdit*>(watched)) {
-            // A plain line break, also for Shift+Enter, which would otherwise put a Unicode
-            // line separator into the text.
-            box->textCursor().insertBlock();
+            // A plain line break that replaces the selection, also for Shift+Enter, which
+            // would otherwise put a Unicode line separator into the text.
+            box->insertPlainText(QStringLiteral("\n"));
             box->ensureCursorVisible();
         }
         return true;  // anywhere else Enter presses nothing and moves nothing
@@ -300,15 +299,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (placed_) {
-        fitToFrame(false);
-        return;
-    }
+    fitToFrame(!placed_);  // centred when first shown; later shows keep the user's place
     placed_ = true;
-    fitToFrame(true);
-    // Once more after the window system has finished mapping the window, which may still
-    // shift it on the way.
-    QTimer::singleShot(0, this, [this] { fitToFrame(true); });
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {

@@ -374,6 +374,15 @@ TEST(MainWindowKeys, EnterBreaksTheLineInMultiLineBoxesAndDoesNothingElsewhere) 
         QTest::keyClicks(box, "c");
         EXPECT_EQ(tq::ui::boxText(box), "ab\r\n\r\n\r\nc");
         EXPECT_TRUE(box->hasFocus());
+
+        // A selection is replaced by the break.
+        tq::ui::setBoxText(box, "abc");
+        QTextCursor selection = box->textCursor();
+        selection.setPosition(1);
+        selection.setPosition(2, QTextCursor::KeepAnchor);
+        box->setTextCursor(selection);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(tq::ui::boxText(box), "a\r\nc");
     }
 
     ShownWindow w;
