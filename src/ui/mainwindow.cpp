@@ -217,6 +217,7 @@ void MainWindow::buildCheckTab() {
     onlyGone->setObjectName(QStringLiteral(u"选择框1"));
     onlyGone->setChecked(false);
     onlyGone->setAutoFillBackground(true);
+    onlyGone->setBackgroundRole(QPalette::Window);  // buttons fill with Button by default
     onlyGone->setFocusPolicy(Qt::StrongFocus);
     setColour(onlyGone, QPalette::Window, kWhite);
     setColour(onlyGone, QPalette::WindowText, kBlack);

@@ -24,6 +24,7 @@
 #include "ui/fonts.h"
 #include "ui/linklabel.h"
 #include "ui/mainwindow.h"
+#include "ui/skin/olivestyle.h"
 #include "ui/tabcontrol.h"
 
 namespace {
@@ -409,6 +410,19 @@ TEST(MainWindowKeys, EnterBreaksTheLineInMultiLineBoxesAndDoesNothingElsewhere) 
     EXPECT_TRUE(w.window->isVisible());
 }
 
+TEST(MainWindow, CheckBoxIsDrawnOnWhiteAcrossItsWholeRectangle) {
+    ShownWindow w;
+    w.switchByClick(MainWindow::CheckTab);
+    auto* onlyGone = w.get<QCheckBox>(u"选择框1");
+    const QImage image = onlyGone->grab().toImage();
+    // Corners far from the box and the caption: only the control's own background shows there.
+    for (const QPoint& p :
+         {QPoint(image.width() - 2, 1), QPoint(image.width() - 2, image.height() - 2),
+          QPoint(1, image.height() - 2)}) {
+        EXPECT_EQ(image.pixelColor(p), QColor(255, 255, 255)) << p.x() << "," << p.y();
+    }
+}
+
 TEST(MainWindowBoxes, ALongLineWrapsOnScreenButStaysOneLineOfTheText) {
     ShownWindow w;
     w.switchByClick(MainWindow::AddressTab);
@@ -516,6 +530,8 @@ TEST(MainWindowScreenshots, EachTab) {
     if (folder.isEmpty()) {
         GTEST_SKIP() << "set TQ_SCREENSHOT_DIR to write screenshots";
     }
+    // As the program shows it: the skin is laid on before the window is first shown.
+    tq::ui::skin::applySkin();
     ShownWindow w;
     // Some content, as after a pass, so the pictures show how texts sit in the boxes.
     tq::ui::setBoxText(w.get<QPlainTextEdit>(u"编辑框1"),
