@@ -14,7 +14,7 @@ esac
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssl-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libcurl4-openssl-dev libssl-dev ca-certificates
     fonts-arphic-uming)
 if [ "$mode" = test ]; then
     packages+=(libgtest-dev libgmock-dev openssl)
