@@ -41,9 +41,9 @@ if [ "$mode" = start ]; then
     exec ./build/src/tessmoorquarvel
 fi
 
-cmake -S . -B build -G Ninja -DBUILD_TESTING=ON >/dev/null
-cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+cmake -S . -B build-tests -G Ninja -DBUILD_TESTING=ON >/dev/null
+cmake --build build-tests -j "$jobs"
+(cd build-tests && ctest --output-on-failure -j "$jobs")
 
 # The widget-free libraries once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -G Ninja -DBUILD_TESTING=ON -DTQ_CORE_ONLY=ON -DTQ_SANITIZE=ON \

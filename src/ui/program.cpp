@@ -1,5 +1,7 @@
 #include "ui/program.h"
 
+#include "ui/fonts.h"
+
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
@@ -50,8 +52,8 @@ void runProgram(int argc, char** argv, WindowFactory makeWindow) {
     QApplication* application = qApp ? qApp : new QApplication(appArgc, appArgv);
     QDir::setCurrent(QString::fromLocal8Bit(app::programFolder().c_str()));
 
-    // TODO(window): call the window's font substitution here ("宋体" to an installed Song font)
-    // once the main window provides it, before any window is built.
+    // "宋体" must resolve to an installed Song face before the first window asks for it.
+    installFontSubstitutions();
 
     // One HTTP client for the whole process, created on the window thread before any worker.
     static check::Fetcher* fetcher = new check::Fetcher();

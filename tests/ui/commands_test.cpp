@@ -2,16 +2,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <atomic>
 #include <condition_variable>
@@ -115,7 +120,7 @@ protected:
     }
     QPlainTextEdit* addressBox() { return control<QPlainTextEdit>("编辑框1"); }
     QPlainTextEdit* resultsBox() { return control<QPlainTextEdit>("编辑框_检测结果"); }
-    std::string label(const char* name) { return text::encode(control<QLabel>(name)->text()); }
+    std::string label(const char* name) { return labelText(control<QLabel>(name)); }
     void click(const char* name) { control<QPushButton>(name)->click(); }
 
     void setAddresses(const std::string& bytes) { setBoxText(addressBox(), bytes); }

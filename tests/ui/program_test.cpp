@@ -88,7 +88,7 @@ void closeWhileACheckWaits() {
         auto* status = window->findChild<QLabel*>(QString::fromUtf8("透明标签7"));
         // The check is in its fetch: its address is shown and the server holds its request.
         bool waiting = QTest::qWaitFor(
-            [&] { return text::encode(status->text()) == address && server.accepted(); }, 20000);
+            [&] { return labelText(status) == address && server.accepted(); }, 20000);
         if (!waiting)
             std::_Exit(5);
         window->close();
