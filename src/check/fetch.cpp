@@ -1,6 +1,9 @@
 #include "check/fetch.h"
 
 #include <curl/curl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <atomic>
 #include <csignal>
@@ -30,6 +33,14 @@ bool initCurlOnce() {
     if (!done) {
         // A peer that closes early must not kill the process while a handle writes to it.
         std::signal(SIGPIPE, SIG_IGN);
+#if defined(__GLIBC__)
+        // A page may be tens of megabytes. With glibc's default, freeing such a buffer raises
+        // the mmap threshold, after which the next big buffers of a worker come from its
+        // thread arena, whose top is never handed back: every huge page would leave up to
+        // 32 MiB resident per arena for the rest of the run. A fixed threshold keeps every
+        // large buffer in its own mapping, returned to the system when it is freed.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+#endif
         done = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     }
     return done;

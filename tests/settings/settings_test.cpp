@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "folder.h"
+#include "settings/files.h"
 
 namespace tq::settings {
 namespace {
@@ -142,6 +144,52 @@ TEST(Settings, WithoutFilesTheBoxesStartEmptyAndTheFirstSaveCreatesBoth) {
     EXPECT_EQ(bytesOf(folder / "dizhi.ini"), "http://a/\r\n");
     EXPECT_EQ(bytesOf(folder / "tezheng.ini"), "me");
     EXPECT_EQ(window.notices, std::vector<std::string>{kSaved});
+}
+
+// What the temporary file of each save allowed while it held the new bytes.
+std::vector<mode_t> temporaryModes;
+bool noteTemporaryMode(const std::string& temporaryPath, const std::string&) {
+    temporaryModes.push_back(test::modeOf(temporaryPath));
+    return true;
+}
+
+// Under the usual umask the files come out as the user's other files do, never writable by
+// others, and a save never widens what the user chose for a file, not even for a moment.
+TEST(Settings, SavedFilesKeepTheUsersPermissionsAndAreNeverWorldWritable) {
+    struct Case {
+        const char* what;
+        std::optional<mode_t> existing;  // nothing: the save creates the files
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {"new files", std::nullopt, 0644},
+        {"private files", 0600, 0600},
+        {"group-readable files", 0640, 0640},
+    };
+    const mode_t previous = ::umask(022);
+    testing::beforeReplace = noteTemporaryMode;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        for (const char* name : {kAddressFile, kFeatureFile}) {
+            if (c.existing) {
+                putBytes(folder / name, "old");
+                ::chmod((folder / name).c_str(), *c.existing);
+            }
+        }
+        temporaryModes.clear();
+        FakeWindow window;
+        window.addresses = "http://a/\r\n";
+        window.feature = "me";
+        save(window, folder.path());
+        EXPECT_EQ(window.notices, std::vector<std::string>{kSaved});
+        for (const char* name : {kAddressFile, kFeatureFile}) {
+            EXPECT_EQ(test::modeOf(folder / name), c.expected) << name;
+        }
+        EXPECT_EQ(temporaryModes, (std::vector<mode_t>{c.expected, c.expected}));
+    }
+    testing::beforeReplace = nullptr;
+    ::umask(previous);
 }
 
 TEST(Settings, AFileThatCannotBeSavedIsKeptTheOtherIsWrittenAndTheNoticeNamesIt) {
