@@ -1,6 +1,7 @@
 #include "check/address.h"
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace tq::check {
@@ -70,7 +71,9 @@ std::string removeDotSegments(std::string_view path) {
 }  // namespace
 
 std::optional<Address> parseAddress(std::string_view address) {
-    std::string_view s = trim(address);
+    // An address is a text: it ends at its first zero byte. Cutting here keeps what we parse and
+    // what the HTTP client reads from the URL (a C string) the same address.
+    std::string_view s = trim(address.substr(0, address.find('\0')));
 
     // scheme = ALPHA *( ALPHA / DIGIT / "+" / "-" / "." ), followed by "://"
     std::size_t i = 0;
@@ -141,6 +144,10 @@ std::optional<Address> parseAddress(std::string_view address) {
     }
     if (host.empty() || host.size() > kMaxHost)
         return std::nullopt;
+    // A second colon outside brackets ("http://a:1:80/") leaves a host that the URL we build
+    // would read as host and port again, naming another port than the one we parsed.
+    if (host.front() != '[' && host.find(':') != std::string_view::npos)
+        return std::nullopt;
     a.host = std::string(host);
 
     std::size_t pathEnd = rest.find_first_of("?#");
@@ -171,6 +178,15 @@ std::string requestTarget(std::string_view path) {
         }
     }
     return target;
+}
+
+std::string requestUrl(const Address& address) {
+    const int defaultPort = address.scheme == "http" ? 80 : address.scheme == "https" ? 443 : 0;
+    std::string url = address.scheme + "://" + address.host;
+    if (address.port != 0 && address.port != defaultPort)
+        url += ':' + std::to_string(address.port);
+    url += requestTarget(address.path);
+    return url;
 }
 
 }  // namespace tq::check

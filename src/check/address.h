@@ -24,4 +24,8 @@ std::optional<Address> parseAddress(std::string_view address);
 // bytes >= 0x80 percent-encoded, every other byte as it stands.
 std::string requestTarget(std::string_view path);
 
+// What the HTTP client is given: scheme, host, the port unless it is the scheme's default, and
+// the request target. Credentials are not part of it; they travel apart.
+std::string requestUrl(const Address& address);
+
 }  // namespace tq::check

@@ -202,10 +202,7 @@ std::string Fetcher::fetch(std::string_view address) {
     if (!client)
         return {};
 
-    std::string url = a->scheme + "://" + a->host;
-    if (a->port != (a->scheme == "http" ? 80 : 443))
-        url += ':' + std::to_string(a->port);
-    url += requestTarget(a->path);
+    const std::string url = requestUrl(*a);
 
     EasyPtr handle(curl_easy_init());
     if (!handle)

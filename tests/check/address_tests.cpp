@@ -66,6 +66,11 @@ TEST(ParseAddress, SplitsAndCanonicalises) {
         {"http://[::1/", false},
         {"http://[::1]x/", false},
         {std::string("\xff\x00\x01http://h/", 9), false},
+        {"http://a:1:80/", false},
+        {"http://user:pa://user:pass@h", false},
+        // an address ends at its first zero byte, as the URL handed on does
+        {std::string("http://a\0evil:8080/x", 20), true, "http", "", "", "a", 80, ""},
+        {std::string("http://h/x?q\0#y", 16), true, "http", "", "", "h", 80, "/x?q"},
     };
     for (const ParseCase& c : cases) {
         SCOPED_TRACE(c.address.substr(0, 80));
@@ -102,6 +107,26 @@ TEST(RequestTarget, CutsFragmentAndEncodesUnsafeBytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         EXPECT_EQ(requestTarget(c.path), c.target);
+    }
+}
+
+TEST(RequestUrl, NamesThePortOnlyWhenNotTheDefault) {
+    const struct {
+        std::string address, url;
+    } cases[] = {
+        {"http://host", "http://host/"},
+        {"http://host:80/a", "http://host/a"},
+        {"http://host:443/a", "http://host:443/a"},
+        {"https://host:443/a", "https://host/a"},
+        {"HTTPS://u:p@Host:8443/a/../b c?x#f", "https://Host:8443/b%20c?x"},
+        {"http://[::1]:8080", "http://[::1]:8080/"},
+        {"ftp://h/x", "ftp://h/x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        auto a = parseAddress(c.address);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(requestUrl(*a), c.url);
     }
 }
 
