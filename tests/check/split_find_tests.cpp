@@ -6,6 +6,7 @@
 
 #include "check/find.h"
 #include "check/split.h"
+#include "referencefind.h"
 
 namespace tq::check {
 namespace {
@@ -108,29 +109,6 @@ TEST(FindText, Cases) {
     }
 }
 
-// The stepping scan as plainly as it can be written.
-std::int32_t referenceFind(const std::string& page, const std::string& feature) {
-    const std::size_t k = feature.size();
-    if (k == 0)
-        return page.empty() ? -1 : 1;
-    std::size_t i = 0;
-    std::size_t remaining = page.size();
-    while (remaining >= k) {
-        if (page.compare(i, k, feature) == 0)
-            return static_cast<std::int32_t>(i + 1);
-        if (static_cast<unsigned char>(page[i]) >= 0x80) {
-            if (i + 1 == page.size())
-                return -1;
-            i += 2;
-            remaining -= 2;
-        } else {
-            i += 1;
-            remaining -= 1;
-        }
-    }
-    return -1;
-}
-
 TEST(FindText, AgreesWithPlainSteppingScan) {
     std::mt19937 random(12345);
     // A small alphabet makes matches, near misses and misaligned matches common.
@@ -155,7 +133,7 @@ TEST(FindText, AgreesWithPlainSteppingScan) {
         } else {
             feature = pick(random() % 6, asciiPercent);
         }
-        ASSERT_EQ(findText(page, feature), referenceFind(page, feature))
+        ASSERT_EQ(findText(page, feature), test::referenceFind(page, feature))
             << "page " << testing::PrintToString(page) << " feature "
             << testing::PrintToString(feature);
     }

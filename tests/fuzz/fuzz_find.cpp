@@ -8,37 +8,7 @@
 
 #include "check/find.h"
 #include "fuzz_check.h"
-
-namespace {
-
-// The scan written the slow, obvious way.
-std::int32_t referenceFind(std::string_view page, std::string_view feature) {
-    const std::size_t length = page.size();
-    const std::size_t k = feature.size();
-    if (k == 0) {
-        return length > 0 ? 1 : -1;
-    }
-    std::size_t i = 0;
-    std::size_t remaining = length;
-    while (remaining >= k) {
-        if (std::memcmp(page.data() + i, feature.data(), k) == 0) {
-            return static_cast<std::int32_t>(i + 1);
-        }
-        if (static_cast<unsigned char>(page[i]) >= 0x80) {
-            if (i + 1 == length) {
-                return -1;
-            }
-            i += 2;
-            remaining -= 2;
-        } else {
-            i += 1;
-            remaining -= 1;
-        }
-    }
-    return -1;
-}
-
-}  // namespace
+#include "referencefind.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -52,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::int32_t position = tq::check::findText(page, feature);
     FUZZ_REQUIRE(position != 0);
-    FUZZ_REQUIRE(position == referenceFind(page, feature));
+    FUZZ_REQUIRE(position == tq::test::referenceFind(page, feature));
     if (position > 0) {
         const auto at = static_cast<std::size_t>(position - 1);
         FUZZ_REQUIRE(page.substr(at, feature.size()) == feature);
