@@ -40,6 +40,7 @@
 #include "check/pass.h"
 #include "check/texts.h"
 #include "httpserver.h"
+#include "memory.h"
 #include "ui/boxtext.h"
 #include "ui/controller.h"
 #include "ui/mainwindow.h"
@@ -57,14 +58,7 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
+using tq::test::residentKiB;
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());

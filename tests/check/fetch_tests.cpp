@@ -26,11 +26,7 @@ using test::response;
 
 // These tests talk to 127.0.0.1 directly; a proxy from the caller's environment would stand in
 // between. Cleared before main, so before any thread exists.
-const bool kNoProxy = [] {
-    for (const char* v : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-        ::unsetenv(v);
-    return true;
-}();
+const bool kNoProxy = (test::clearProxyEnvironment(), true);
 
 FetchOptions quick() {
     FetchOptions o;

@@ -527,4 +527,9 @@ ScopedEnv::~ScopedEnv() {
         ::unsetenv(name_.c_str());
 }
 
+void clearProxyEnvironment() {
+    for (const char* v : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        ::unsetenv(v);
+}
+
 }  // namespace tq::test

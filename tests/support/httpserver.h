@@ -154,4 +154,8 @@ private:
     std::optional<std::string> old_;
 };
 
+// Unsets the proxy variables, so requests to 127.0.0.1 go there directly and not through a
+// proxy named by the caller's environment. Call it before any thread exists.
+void clearProxyEnvironment();
+
 }  // namespace tq::test

@@ -31,6 +31,7 @@
 #include "check/texts.h"
 #include "commands_window.h"
 #include "httpserver.h"
+#include "memory.h"
 #include "ui/boxtext.h"
 #include "ui/controller.h"
 
@@ -44,11 +45,7 @@ using test::response;
 
 // The checks talk to 127.0.0.1 directly; a proxy from the caller's environment would stand in
 // between. Cleared before main, so before any thread exists.
-const bool kNoProxy = [] {
-    for (const char* v : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
-        ::unsetenv(v);
-    return true;
-}();
+const bool kNoProxy = (test::clearProxyEnvironment(), true);
 
 constexpr int kMembers = 2000;
 constexpr std::size_t kHugeBody = 64u << 20;
@@ -274,14 +271,7 @@ bool runEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds
     return done();
 }
 
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-    return -1;
-}
+using test::residentKiB;
 
 long settledResidentKiB() {
     ::malloc_trim(0);
