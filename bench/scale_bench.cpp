@@ -414,6 +414,88 @@ int benchAppend(int argc, char** argv, int lines) {
     std::_Exit(0);
 }
 
+// ---- window thread responsiveness ----
+
+// Posts a no-op to the window thread every 2 ms from a thread of its own and records how long
+// each one waited before it ran, while `busy` runs the window thread's loop.
+struct LatencyProbe {
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::vector<double> waits;
+    std::thread poster;
+
+    void start() {
+        poster = std::thread([this] {
+            while (!stop) {
+                const auto posted = Clock::now();
+                QMetaObject::invokeMethod(
+                    qApp,
+                    [this, posted] {
+                        std::lock_guard lock(mutex);
+                        waits.push_back(msSince(posted));
+                    },
+                    Qt::QueuedConnection);
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+    }
+    std::pair<double, double> finish() {
+        stop = true;
+        poster.join();
+        QApplication::processEvents();
+        std::lock_guard lock(mutex);
+        std::vector<double> sorted = waits;
+        std::sort(sorted.begin(), sorted.end());
+        return {sorted.empty() ? 0 : sorted[sorted.size() / 2], sorted.empty() ? 0 : sorted.back()};
+    }
+};
+
+int benchResponsive(int argc, char** argv, int checks) {
+    QApplication app(argc, argv);
+    auto* window = new tq::ui::MainWindow;
+    auto controller =
+        tq::ui::Controller::bind(*window, [](const std::string&) { return kFixedPage; });
+    if (!controller)
+        return 1;
+    QPlainTextEdit* results = resultsBoxOf(*window);
+    const std::string line =
+        "http://www.example.com/forum/thread-12345-1-1.html" + std::string(tq::check::kGoneMarker);
+    std::string chunk;
+    for (int i = 0; i < 1000; ++i)
+        chunk += line;
+    for (int i = 0; i < 100; ++i)
+        tq::ui::appendBoxText(results, chunk);
+    tq::ui::setBoxText(window->findChild<QLineEdit*>(QString::fromUtf8("编辑框2")), "absent");
+    tq::ui::setBoxText(window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框1")),
+                       listOf(checks));
+    window->show();
+    QApplication::processEvents();
+
+    // Baseline: the same probe while the window sits idle for a second.
+    LatencyProbe idle;
+    idle.start();
+    runUntil([start = Clock::now()] { return msSince(start) > 1000; });
+    const auto [idleMedian, idleWorst] = idle.finish();
+
+    // Two chains, every page answered at once: the window thread is as busy as a pass makes it.
+    LatencyProbe busy;
+    busy.start();
+    const auto start = Clock::now();
+    controller->start();
+    controller->start();
+    runUntil([&] { return controller->pass().cursor() == checks + 2; });
+    const double took = msSince(start);
+    const auto [busyMedian, busyWorst] = busy.finish();
+
+    std::printf("posted no-op on the window thread, results box starting at 100000 lines:\n");
+    std::printf("  idle window (baseline)       median %6.2f ms  worst %6.2f ms\n", idleMedian,
+                idleWorst);
+    std::printf("  during a 2-chain pass of %d  median %6.2f ms  worst %6.2f ms  (%.1f s)\n",
+                checks, busyMedian, busyWorst, took / 1000);
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -432,8 +514,10 @@ int main(int argc, char** argv) {
         return benchMemory(qtArgc, argv, n > 0 ? n : 100000);
     if (mode == "check")
         return benchCheck(qtArgc, argv, n > 0 ? n : 20000);
+    if (mode == "responsive")
+        return benchResponsive(qtArgc, argv, n > 0 ? n : 10000);
     if (mode == "append")
         return benchAppend(qtArgc, argv, n > 0 ? n : 1000000);
-    std::fprintf(stderr, "usage: %s start|memory|check|append [count]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s start|memory|check|responsive|append [count]\n", argv[0]);
     return 2;
 }
