@@ -320,6 +320,17 @@ std::string listOf(int n) {
 
 const std::string kFixedPage = "<html><body>" + std::string(900, 'x') + kFeature + "</body>";
 
+// The program's window bound to a fetch that answers every address at once with kFixedPage.
+std::pair<tq::ui::MainWindow*, std::unique_ptr<tq::ui::Controller>> fixedPageWindow(
+    const std::string& list, const std::string& feature) {
+    auto* window = new tq::ui::MainWindow;  // lives to the end: workers may still call in
+    auto controller =
+        tq::ui::Controller::bind(*window, [](const std::string&) { return kFixedPage; });
+    tq::ui::setBoxText(window->findChild<QLineEdit*>(QString::fromUtf8("编辑框2")), feature);
+    tq::ui::setBoxText(window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框1")), list);
+    return {window, std::move(controller)};
+}
+
 int benchCheck(int argc, char** argv, int checks) {
     // Baseline: what starting and ending one thread costs.
     auto start = Clock::now();
@@ -343,14 +354,9 @@ int benchCheck(int argc, char** argv, int checks) {
 
     // The same through the program's window: every read and write on the window thread.
     QApplication app(argc, argv);
-    auto* window = new tq::ui::MainWindow;
-    auto controller =
-        tq::ui::Controller::bind(*window, [](const std::string&) { return kFixedPage; });
+    auto [window, controller] = fixedPageWindow(listOf(checks), kFeature);
     if (!controller)
         return 1;
-    tq::ui::setBoxText(window->findChild<QLineEdit*>(QString::fromUtf8("编辑框2")), kFeature);
-    tq::ui::setBoxText(window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框1")),
-                       listOf(checks));
     window->show();
     QApplication::processEvents();
     start = Clock::now();
@@ -452,9 +458,7 @@ struct LatencyProbe {
 
 int benchResponsive(int argc, char** argv, int checks) {
     QApplication app(argc, argv);
-    auto* window = new tq::ui::MainWindow;
-    auto controller =
-        tq::ui::Controller::bind(*window, [](const std::string&) { return kFixedPage; });
+    auto [window, controller] = fixedPageWindow(listOf(checks), "absent");
     if (!controller)
         return 1;
     QPlainTextEdit* results = resultsBoxOf(*window);
@@ -465,9 +469,6 @@ int benchResponsive(int argc, char** argv, int checks) {
         chunk += line;
     for (int i = 0; i < 100; ++i)
         tq::ui::appendBoxText(results, chunk);
-    tq::ui::setBoxText(window->findChild<QLineEdit*>(QString::fromUtf8("编辑框2")), "absent");
-    tq::ui::setBoxText(window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框1")),
-                       listOf(checks));
     window->show();
     QApplication::processEvents();
 
