@@ -50,30 +50,39 @@ std::int32_t CheckPass::claim() {
 }
 
 void CheckPass::runOneCheck() {
-    const std::shared_ptr<const Members> list = membersOf(window_.addressList());
-    const auto count = list->members.size();
-    const std::int32_t n = claim();
+    // Reading the list, claiming a number and showing what it names is one window step.
+    std::string address;
+    bool finished = false;
+    window_.together([&] {
+        const std::shared_ptr<const Members> list = membersOf(window_.addressList());
+        const auto count = list->members.size();
+        const std::int32_t n = claim();
 
-    // A cursor that has wrapped below 1 names no member: the pass is over as for any number
-    // past the end.
-    if (n <= 0 || static_cast<std::size_t>(n) > count) {
-        window_.setStatus(kCompletionMessage);
-        window_.setProgress(kProgressDone);
+        // A cursor that has wrapped below 1 names no member: the pass is over as for any
+        // number past the end.
+        if (n <= 0 || static_cast<std::size_t>(n) > count) {
+            window_.setStatus(kCompletionMessage);
+            window_.setProgress(kProgressDone);
+            finished = true;
+            return;
+        }
+        address = list->members[static_cast<std::size_t>(n) - 1];
+        window_.setStatus(address);
+    });
+    if (finished)
         return;
-    }
-
-    const std::string address(list->members[static_cast<std::size_t>(n) - 1]);
-    window_.setStatus(address);
 
     const std::string page = pageText(fetch_(address));
     // Read after the fetch, so an edit made while the page loads counts for this check.
     const bool present = isPresent(findText(page, window_.featureString()));
 
-    if (!present) {
-        window_.appendResult(address + kGoneMarker);
-    } else if (!window_.onlyDropped()) {
-        window_.appendResult(address + kPresentMarker);
-    }
+    window_.together([&] {
+        if (!present) {
+            window_.appendResult(address + kGoneMarker);
+        } else if (!window_.onlyDropped()) {
+            window_.appendResult(address + kPresentMarker);
+        }
+    });
     startCheck();
 }
 

@@ -22,6 +22,10 @@ public:
     virtual void setProgress(const std::string& text) = 0;
     // Appends at the end of the results box in one step.
     virtual void appendResult(const std::string& line) = 0;
+    // Runs `accesses` (calls of the functions above) as one step of the window, so a check
+    // hands over to the window thread once instead of once per access. The order of the
+    // accesses is unchanged; without a window thread, running them in place is enough.
+    virtual void together(const std::function<void()>& accesses) { accesses(); }
 };
 
 // Fetches one address: the page bytes, empty on failure.

@@ -86,6 +86,10 @@ public:
     void appendResult(const std::string& line) override {
         app::runOnWindowThread([&] { appendBoxText(c_.c_->resultsBox, line); });
     }
+    // On the window thread the accesses inside run directly, so the worker waits only once.
+    void together(const std::function<void()>& accesses) override {
+        app::runOnWindowThread(accesses);
+    }
 
 private:
     // The label is painted before the worker goes on, so a slow fetch that follows never
