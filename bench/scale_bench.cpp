@@ -36,6 +36,8 @@
 #include <thread>
 #include <vector>
 
+#include <curl/curl.h>
+
 #include "check/fetch.h"
 #include "check/pass.h"
 #include "check/texts.h"
@@ -320,12 +322,13 @@ std::string listOf(int n) {
 
 const std::string kFixedPage = "<html><body>" + std::string(900, 'x') + kFeature + "</body>";
 
-// The program's window bound to a fetch that answers every address at once with kFixedPage.
+// The program's window bound to `fetch` (by default one that answers every address at once
+// with kFixedPage).
 std::pair<tq::ui::MainWindow*, std::unique_ptr<tq::ui::Controller>> fixedPageWindow(
-    const std::string& list, const std::string& feature) {
+    const std::string& list, const std::string& feature,
+    tq::check::FetchPage fetch = [](const std::string&) { return kFixedPage; }) {
     auto* window = new tq::ui::MainWindow;  // lives to the end: workers may still call in
-    auto controller =
-        tq::ui::Controller::bind(*window, [](const std::string&) { return kFixedPage; });
+    auto controller = tq::ui::Controller::bind(*window, std::move(fetch));
     tq::ui::setBoxText(window->findChild<QLineEdit*>(QString::fromUtf8("编辑框2")), feature);
     tq::ui::setBoxText(window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框1")), list);
     return {window, std::move(controller)};
@@ -417,6 +420,68 @@ int benchAppend(int argc, char** argv, int lines) {
                     level, each, each / first, residentKiB() / 1024.0);
         std::fflush(stdout);
     }
+    std::_Exit(0);
+}
+
+// ---- a whole pass through the window ----
+
+size_t appendBody(char* data, size_t size, size_t count, void* body) {
+    static_cast<std::string*>(body)->append(data, size * count);
+    return size * count;
+}
+
+// The plainest libcurl GET, one easy handle per fetch: the baseline a pass is measured by.
+std::string bareFetch(const std::string& address) {
+    std::string body;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    return body;
+}
+
+int benchPass(int argc, char** argv, int addresses) {
+    pid_t serverPid = -1;
+    const int port = startServerProcess(serverPid);
+    std::vector<std::string> urls;
+    std::string list;
+    for (int i = 0; i < addresses; ++i) {
+        urls.push_back("http://127.0.0.1:" + std::to_string(port) + "/page/" + std::to_string(i));
+        list += urls.back() + "\r\n";
+    }
+    QApplication app(argc, argv);
+    static auto* fetcher = new tq::check::Fetcher();
+    auto [window, controller] = fixedPageWindow(
+        list, kFeature, [](const std::string& address) { return fetcher->fetch(address); });
+    if (!controller)
+        return 1;
+    window->show();
+    QApplication::processEvents();
+    for (int i = 0; i < 100; ++i)
+        (void)bareFetch(urls[static_cast<std::size_t>(i)]);
+
+    std::printf("a pass over %d loopback pages through the main window:\n", addresses);
+    for (int round = 1; round <= 2; ++round) {
+        auto start = Clock::now();
+        for (const auto& url : urls)
+            (void)bareFetch(url);
+        const double bare = msSince(start);
+
+        controller->pass().setCursorForTest(0);
+        start = Clock::now();
+        controller->start();
+        runUntil([&] { return controller->pass().cursor() == addresses + 1; });
+        const double pass = msSince(start);
+        std::printf("  round %d  bare libcurl loop %7.1f us/page   pass %7.1f us/page  %+.1f%%\n",
+                    round, 1000 * bare / addresses, 1000 * pass / addresses,
+                    100 * (pass / bare - 1));
+        std::fflush(stdout);
+    }
+    ::kill(serverPid, SIGKILL);
     std::_Exit(0);
 }
 
@@ -515,10 +580,12 @@ int main(int argc, char** argv) {
         return benchMemory(qtArgc, argv, n > 0 ? n : 100000);
     if (mode == "check")
         return benchCheck(qtArgc, argv, n > 0 ? n : 20000);
+    if (mode == "pass")
+        return benchPass(qtArgc, argv, n > 0 ? n : 10000);
     if (mode == "responsive")
         return benchResponsive(qtArgc, argv, n > 0 ? n : 10000);
     if (mode == "append")
         return benchAppend(qtArgc, argv, n > 0 ? n : 1000000);
-    std::fprintf(stderr, "usage: %s start|memory|check|responsive|append [count]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s start|memory|check|pass|responsive|append [count]\n", argv[0]);
     return 2;
 }
