@@ -1,7 +1,5 @@
 #include "ui/program.h"
 
-#include "ui/fonts.h"
-
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
@@ -11,6 +9,7 @@
 #include "app/thread.h"
 #include "check/fetch.h"
 #include "ui/controller.h"
+#include "ui/fonts.h"
 #include "ui/mainwindow.h"
 
 namespace tq::ui {
