@@ -12,6 +12,8 @@ std::string pageText(std::string pageBytes);
 // starts (a byte >= 0x80 takes the next byte with it); -1 when there is none. Never 0.
 std::int32_t findText(std::string_view page, std::string_view feature);
 
-inline bool isPresent(std::int32_t position) { return position > 0; }
+inline bool isPresent(std::int32_t position) {
+    return position > 0;
+}
 
 }  // namespace tq::check
