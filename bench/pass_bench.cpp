@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "barefetch.h"
 #include "check/fetch.h"
 #include "check/find.h"
 #include "check/pass.h"
@@ -87,24 +88,7 @@ private:
     int port_ = 0;
 };
 
-std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-// The plainest libcurl GET: one easy handle per fetch.
-std::string bareFetch(const std::string& address) {
-    std::string body;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    return body;
-}
+using tq::bench::bareFetch;
 
 // The window as a pass sees it, without a window: a lock serialises the calls as the window
 // thread would.

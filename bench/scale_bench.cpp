@@ -36,8 +36,7 @@
 #include <thread>
 #include <vector>
 
-#include <curl/curl.h>
-
+#include "barefetch.h"
 #include "check/fetch.h"
 #include "check/pass.h"
 #include "check/texts.h"
@@ -425,24 +424,7 @@ int benchAppend(int argc, char** argv, int lines) {
 
 // ---- a whole pass through the window ----
 
-size_t appendBody(char* data, size_t size, size_t count, void* body) {
-    static_cast<std::string*>(body)->append(data, size * count);
-    return size * count;
-}
-
-// The plainest libcurl GET, one easy handle per fetch: the baseline a pass is measured by.
-std::string bareFetch(const std::string& address) {
-    std::string body;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    return body;
-}
+using tq::bench::bareFetch;
 
 int benchPass(int argc, char** argv, int addresses) {
     pid_t serverPid = -1;
