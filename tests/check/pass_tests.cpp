@@ -57,8 +57,13 @@ public:
             std::lock_guard lock(mutex_);
             progress_ = text;
             log_.push_back("progress:" + text);
-            if (text == kDone)
-                ++completions_;
+            if (text == kDone) {
+                // Inside a window step the chain has ended only once the step has closed.
+                if (inStep)
+                    ++completionsInStep;
+                else
+                    ++completions_;
+            }
         }
         changed_.notify_all();
     }
@@ -71,8 +76,16 @@ public:
     // hands over together.
     void together(const std::function<void()>& accesses) override {
         note("{");
+        inStep = true;
         accesses();
-        note("}");
+        inStep = false;
+        {
+            std::lock_guard lock(mutex_);
+            log_.push_back("}");
+            completions_ += completionsInStep;
+            completionsInStep = 0;
+        }
+        changed_.notify_all();
     }
     void note(const std::string& entry) {
         std::lock_guard lock(mutex_);
@@ -130,6 +143,10 @@ public:
     }
 
 private:
+    // Each worker runs its own window steps; these say whether it is inside one.
+    static thread_local bool inStep;
+    static thread_local int completionsInStep;
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::shared_ptr<const std::string> list_ = std::make_shared<const std::string>();
@@ -141,6 +158,8 @@ private:
     std::vector<std::string> log_;
     int completions_ = 0;
 };
+thread_local bool FakeWindow::inStep = false;
+thread_local int FakeWindow::completionsInStep = 0;
 
 // A check pass over a fake window and a fake web, running its checks on real detached
 // threads. Each worker keeps the rig alive until it has returned.
