@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
@@ -25,6 +26,22 @@ bool isWindowThread() {
     return QThread::currentThread() == qApp->thread();
 }
 
+// Runs the window thread's loop until `done` holds or a minute has passed. Unlike QTRY_*,
+// which sleeps between rounds, the loop serves each hand-over as soon as it is posted.
+bool serveUntil(const std::function<bool()>& done) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    poll.start(1);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
 TEST(RunOnWindowThread, OnTheWindowThreadRunsAtOnce) {
     bool ran = false;
     runOnWindowThread([&] { ran = isWindowThread(); });
@@ -47,6 +64,66 @@ TEST(RunOnWindowThread, WorkerWaitsAndGetsItsCopy) {
     QTRY_VERIFY_WITH_TIMEOUT(result.wait_for(std::chrono::seconds(0)) == std::future_status::ready,
                              60000);
     EXPECT_EQ(result.get(), "\xC4\xE3\xBA\xC3");
+}
+
+// Several workers handing over at once, with window steps shorter and far longer than a
+// worker is willing to wait actively: every step runs once, on the window thread, and each
+// worker goes on only after its own step is done.
+TEST(RunOnWindowThread, EveryWorkerGetsItsOwnStepDone) {
+    const std::chrono::microseconds stepLengths[] = {
+        std::chrono::microseconds(0), std::chrono::milliseconds(2), std::chrono::milliseconds(30)};
+    for (const auto stepLength : stepLengths) {
+        constexpr int kWorkers = 4;
+        const int kSteps = stepLength.count() == 0 ? 2000 : 10;
+        int ran = 0;  // touched on the window thread only
+        std::atomic<int> wrong{0};
+        std::atomic<int> finished{0};
+        for (int w = 0; w < kWorkers; ++w) {
+            ASSERT_TRUE(startWorker([&] {
+                for (int i = 0; i < kSteps; ++i) {
+                    bool done = false;
+                    runOnWindowThread([&] {
+                        if (!isWindowThread())
+                            ++wrong;
+                        std::this_thread::sleep_for(stepLength);
+                        ++ran;
+                        done = true;
+                    });
+                    if (!done)
+                        ++wrong;
+                }
+                ++finished;
+            }));
+        }
+        ASSERT_TRUE(serveUntil([&] { return finished.load() == kWorkers; }));
+        EXPECT_EQ(ran, kWorkers * kSteps) << stepLength.count() << " us";
+        EXPECT_EQ(wrong.load(), 0) << stepLength.count() << " us";
+    }
+}
+
+// A call that the window thread drops unrun (as Qt does when the application object dies)
+// must not let its worker go on as if the work had been done.
+TEST(RunOnWindowThreadDeathTest, DroppedCallHoldsItsWorker) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::atomic<bool> calling{false};
+            startWorker([&] {
+                calling = true;
+                runOnWindowThread([] { std::_Exit(5); });
+                std::_Exit(6);
+            });
+            while (!calling)
+                std::this_thread::yield();
+            // Drop whatever the worker has posted, for long enough that its call is among it.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+            while (std::chrono::steady_clock::now() < until)
+                QCoreApplication::removePostedEvents(qApp, QEvent::MetaCall);
+            // Give a worker that was wrongly let go the time to show it.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            exitProcess(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 // A command's modal box must not hold up workers that wait on the window thread.
