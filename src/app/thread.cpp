@@ -42,6 +42,9 @@ void runOnWindowThread(const std::function<void()>& work) {
         return;
     }
     bool ran = false;
+    // The worker sleeps until the work is done rather than spinning on a flag. Spinning was
+    // tried: it saves a wake-up when the window thread has a core to itself, but a new worker
+    // often lands on the window thread's own core and then holds up the very step it waits for.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [&work, &ran] {
