@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "check/texts.h"
+#include "recordingbrowser.h"
 #include "ui/linklabel.h"
 #include "ui/mainwindow.h"
 #include "ui/tabcontrol.h"
@@ -16,18 +17,9 @@ namespace {
 using tq::ui::LinkLabel;
 using tq::ui::MainWindow;
 
-// Stands in for the desktop's web browser: records the addresses it was asked to open.
-class FakeBrowser : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
-
 struct Fixture {
     std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>();
-    FakeBrowser browser;
+    tq::test::RecordingBrowser browser;
     Fixture() {
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
         QCursor::setPos(window->frameGeometry().bottomRight() + QPoint(50, 50));  // off the window
@@ -130,5 +122,3 @@ TEST(LinkLabel, FallsBackOnTheBrowserAndIsVisitedOnlyWhenSomethingOpened) {
 }
 
 }  // namespace
-
-#include "linklabel_test.moc"

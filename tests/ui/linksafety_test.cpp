@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "check/texts.h"
+#include "recordingbrowser.h"
 #include "ui/linklabel.h"
 #include "ui/mainwindow.h"
 #include "ui/tabcontrol.h"
@@ -18,19 +19,11 @@ namespace {
 using tq::ui::LinkLabel;
 using tq::ui::MainWindow;
 
-class RecordingBrowser : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl& url) { opened.append(url); }
-};
-
 // Whatever a label's text comes to say, a press opens the publisher's page and nothing else.
 TEST(LinkSafety, LabelsOpenOnlyThePublisherPageWhateverTheirText) {
     const QString schemes[] = {QStringLiteral("https"), QStringLiteral("http"),
                                QStringLiteral("file"), QStringLiteral("javascript")};
-    RecordingBrowser browser;
+    tq::test::RecordingBrowser browser;
     for (const QString& scheme : schemes)
         QDesktopServices::setUrlHandler(scheme, &browser, "open");
     LinkLabel::setOpeners({{}, [](const QUrl&) { return false; }});
@@ -93,5 +86,3 @@ TEST(LinkSafety, TheBrowserFallbackPassesTheAddressAsOneArgumentWithoutAShell) {
 #endif
 
 }  // namespace
-
-#include "linksafety_test.moc"
