@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -41,6 +40,7 @@
 #include "check/fetch.h"
 #include "check/pass.h"
 #include "check/texts.h"
+#include "eventloop.h"
 #include "httpserver.h"
 #include "memory.h"
 #include "ui/boxtext.h"
@@ -69,22 +69,14 @@ double threadCpuMs() {
     return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
 }
 
+// Runs the window thread's loop until `done` holds.
+void runUntil(const std::function<bool()>& done) {
+    (void)tq::test::runEventsUntil(done, std::chrono::hours(24), std::chrono::milliseconds(5));
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
-}
-
-// Runs the window thread's loop until `done` holds.
-void runUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(5);
-    if (!done())
-        loop.exec();
 }
 
 // ---- start to window ----

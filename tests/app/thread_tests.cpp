@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
@@ -18,28 +17,13 @@
 #include <thread>
 
 #include "app/thread.h"
+#include "eventloop.h"
 
 namespace tq::app {
 namespace {
 
 bool isWindowThread() {
     return QThread::currentThread() == qApp->thread();
-}
-
-// Runs the window thread's loop until `done` holds or a minute has passed. Unlike QTRY_*,
-// which sleeps between rounds, the loop serves each hand-over as soon as it is posted.
-bool serveUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-    poll.start(1);
-    if (!done())
-        loop.exec();
-    return done();
 }
 
 TEST(RunOnWindowThread, OnTheWindowThreadRunsAtOnce) {
@@ -95,7 +79,8 @@ TEST(RunOnWindowThread, EveryWorkerGetsItsOwnStepDone) {
                 ++finished;
             }));
         }
-        ASSERT_TRUE(serveUntil([&] { return finished.load() == kWorkers; }));
+        ASSERT_TRUE(test::runEventsUntil([&] { return finished.load() == kWorkers; },
+                                         std::chrono::minutes(1), std::chrono::milliseconds(1)));
         EXPECT_EQ(ran, kWorkers * kSteps) << stepLength.count() << " us";
         EXPECT_EQ(wrong.load(), 0) << stepLength.count() << " us";
     }

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -30,6 +29,7 @@
 #include "check/pass.h"
 #include "check/texts.h"
 #include "commands_window.h"
+#include "eventloop.h"
 #include "httpserver.h"
 #include "memory.h"
 #include "ui/boxtext.h"
@@ -256,22 +256,8 @@ private:
     std::atomic<int> live_{0};
 };
 
-// Runs the window thread's event loop, as the program's main loop would, until `done` holds.
-bool runEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(limit, &loop, &QEventLoop::quit);
-    if (!done())
-        loop.exec();
-    return done();
-}
-
 using test::residentKiB;
+using test::runEventsUntil;
 
 long settledResidentKiB() {
     ::malloc_trim(0);
