@@ -9,14 +9,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
 #include "check/fetch.h"
 #include "httpserver.h"
+#include "threadcpu.h"
 
 namespace {
+
+using tq::bench::threadCpuSeconds;
 
 using Clock = std::chrono::steady_clock;
 
@@ -50,12 +52,6 @@ std::string bareFetch(const std::string& url, curl_slist* headers) {
     curl_easy_perform(h);
     curl_easy_cleanup(h);
     return body;
-}
-
-double threadCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 struct Timing {

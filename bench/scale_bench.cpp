@@ -12,7 +12,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -43,6 +42,7 @@
 #include "eventloop.h"
 #include "httpserver.h"
 #include "memory.h"
+#include "threadcpu.h"
 #include "ui/boxtext.h"
 #include "ui/controller.h"
 #include "ui/mainwindow.h"
@@ -61,13 +61,6 @@ double msSince(Clock::time_point start) {
 }
 
 using tq::test::residentKiB;
-
-// CPU time of the calling thread.
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
-}
 
 // Runs the window thread's loop until `done` holds.
 void runUntil(const std::function<bool()>& done) {
@@ -362,11 +355,11 @@ int benchCheck(int argc, char** argv, int checks) {
     window->show();
     QApplication::processEvents();
     start = Clock::now();
-    const double windowCpuBefore = threadCpuMs();
+    const double windowCpuBefore = tq::bench::threadCpuSeconds();
     controller->start();
     runUntil([&] { return controller->pass().cursor() == checks + 1; });
     const double windowed = msSince(start) * 1000 / checks;
-    const double windowCpu = (threadCpuMs() - windowCpuBefore) * 1000 / checks;
+    const double windowCpu = (tq::bench::threadCpuSeconds() - windowCpuBefore) * 1e6 / checks;
 
     std::printf("cost of one check besides the network, %d checks:\n", checks);
     std::printf("  bare thread start + join            %8.1f us  (baseline)\n", thread);
